@@ -155,6 +155,21 @@ struct TFormatSettings {
   AnsiString LongTimeFormat = "hh:nn:ss";
   AnsiString TimeAMString = "AM";
   AnsiString TimePMString = "PM";
+  // Month names January first, day names Sunday first.
+  AnsiString ShortMonthNames[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  AnsiString LongMonthNames[12] = {"January", "February", "March",     "April",   "May",      "June",
+                                   "July",    "August",   "September", "October", "November", "December"};
+  AnsiString ShortDayNames[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  AnsiString LongDayNames[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+  // A two-digit year is read as the year within this many years before the
+  // current one or less than 100 - window years after it.
+  int TwoDigitYearCenturyWindow = 50;
+  // Currency for ffCurrency and %m: 0 "$1", 1 "1$", 2 "$ 1", 3 "1 $"; a
+  // negative amount gets a leading '-'.
+  AnsiString CurrencyString = "$";
+  int CurrencyFormat = 0;
+  int CurrencyDecimals = 2;
 };
 TFormatSettings& FormatSettings();
 // Reads LC_NUMERIC and LC_TIME of the current locale into FormatSettings().
@@ -172,6 +187,10 @@ bool TryEncodeDate(int year, int month, int day, TDateTime& value);
 bool TryEncodeTime(int hour, int min, int sec, int msec, TDateTime& value);
 void DecodeDate(TDateTime value, int& year, int& month, int& day);
 void DecodeTime(TDateTime value, int& hour, int& min, int& sec, int& msec);
+// A date plus a time of day. Before 30 December 1899 the day counts down while
+// the time still counts up, so the two are subtracted there: -1.25 is
+// 29 December 1899, 06:00.
+TDateTime ComposeDateTime(TDateTime date, TDateTime time);
 int DayOfWeek(TDateTime value);  // 1 = Sunday
 TDateTime Now();
 TDateTime Date();
