@@ -100,7 +100,7 @@ private:
       case 'p': return IntToHex(IntArg(), 8);
       case 'e': return FloatToStrF(FloatArg(), ffExponent, Prec(spec, 15), 3);
       case 'f': return FloatToStrF(FloatArg(), ffFixed, 18, Prec(spec, 2));
-      case 'g': return FloatToStrF(FloatArg(), ffGeneral, Prec(spec, 15), 3);
+      case 'g': return FloatToStrF(FloatArg(), ffGeneral, Prec(spec, 15), 0);
       case 'n': return FloatToStrF(FloatArg(), ffNumber, 18, Prec(spec, 2));
       case 'm': return FloatToStrF(FloatArg(), ffCurrency, 18, Prec(spec, FormatSettings().CurrencyDecimals));
       case 's': {

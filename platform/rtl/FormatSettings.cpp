@@ -32,7 +32,8 @@ class TLocaleReader {
 public:
   TLocaleReader(int mask, const char* category) {
     const AnsiString name = EnvironmentLocale(category);
-    if (!IsNeutralLocale(name)) FLocale = newlocale(mask, name.c_str(), locale_t(nullptr));
+    // LC_CTYPE of the same locale tells the character set of its texts.
+    if (!IsNeutralLocale(name)) FLocale = newlocale(mask | LC_CTYPE_MASK, name.c_str(), locale_t(nullptr));
     if (FLocale) FUtf8 = std::strcmp(nl_langinfo_l(CODESET, FLocale), "UTF-8") == 0;
   }
   ~TLocaleReader() {
@@ -42,6 +43,7 @@ public:
   TLocaleReader& operator=(const TLocaleReader&) = delete;
 
   bool Valid() const { return FLocale != locale_t(nullptr); }
+  locale_t Locale() const { return FLocale; }
 
   // The item in the ANSI code page; 8-bit locales are taken byte for byte.
   AnsiString Item(nl_item item) const {
@@ -56,6 +58,14 @@ private:
 
 void SetSeparator(char& target, const AnsiString& text) {
   if (text.size() == 1 && text[0] != '?') target = text[0];
+}
+
+// Thin and narrow no-break spaces group digits in some locales; the code
+// pages have only the plain no-break space.
+AnsiString ThousandsItem(const TLocaleReader& reader) {
+  const char* raw = nl_langinfo_l(THOUSEP, reader.Locale());
+  if (std::strcmp(raw, "\xE2\x80\xAF") == 0 || std::strcmp(raw, "\xE2\x80\x89") == 0) return "\xA0";
+  return reader.Item(THOUSEP);
 }
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -145,7 +155,7 @@ void LoadNumeric(TFormatSettings& fs) {
   const TLocaleReader reader(LC_NUMERIC_MASK, "LC_NUMERIC");
   if (!reader.Valid()) return;
   SetSeparator(fs.DecimalSeparator, reader.Item(RADIXCHAR));
-  SetSeparator(fs.ThousandSeparator, reader.Item(THOUSEP));
+  SetSeparator(fs.ThousandSeparator, ThousandsItem(reader));
   if (fs.ThousandSeparator == fs.DecimalSeparator) fs.ThousandSeparator = fs.DecimalSeparator == ',' ? '.' : ',';
 }
 
