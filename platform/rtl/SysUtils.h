@@ -172,7 +172,10 @@ struct TFormatSettings {
   int CurrencyDecimals = 2;
 };
 TFormatSettings& FormatSettings();
-// Reads LC_NUMERIC and LC_TIME of the current locale into FormatSettings().
+// Reads LC_NUMERIC and LC_TIME of the locale the environment names (LC_ALL,
+// LC_NUMERIC/LC_TIME, LANG) into FormatSettings(); the C and POSIX locales and
+// locales that are not installed give the defaults above. Names that do not fit
+// the ANSI code page stay English, so call it again after SetAnsiCodePage.
 void LoadFormatSettingsFromLocale();
 
 // ---------------------------------------------------------------------------
