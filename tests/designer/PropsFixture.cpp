@@ -3,6 +3,8 @@
 DEFINE_ENUM_TYPE(TProbeShade, "psLight,psMedium,psDark")
 DEFINE_SET_TYPE(TProbeShades, TProbeShade)
 
+namespace fixture {
+
 BEGIN_CLASS(TDataSet) {
   b.Property("DatabaseName", &TDataSet::FDatabaseName, &TDataSet::FDatabaseName);
   b.Property("IndexFieldNames", &TDataSet::FIndexFieldNames, &TDataSet::FIndexFieldNames);
@@ -51,3 +53,5 @@ TProbeControl::TProbeControl(TComponent* owner)
       FBare(std::make_unique<TGraphicsObject>()) {}
 
 TProbeControl::~TProbeControl() = default;
+
+}  // namespace fixture

@@ -13,6 +13,9 @@ using TProbeShades = TSet<TProbeShade>;
 DECLARE_ENUM_TYPE(TProbeShade);
 DECLARE_SET_TYPE(TProbeShades);
 
+// Kept apart from the database layer's classes, whose names they borrow.
+namespace fixture {
+
 // Stand-ins with the class names that the kind rules look for.
 class TDataSet : public TComponent {
   DECLARE_CLASS(TDataSet, TComponent)
@@ -65,3 +68,5 @@ public:
   TPen* Pen() const { return FPen.get(); }
   TGraphicsObject* Bare() const { return FBare.get(); }
 };
+
+}  // namespace fixture

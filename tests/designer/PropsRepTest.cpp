@@ -4,6 +4,8 @@
 
 namespace {
 
+using namespace fixture;
+
 class PropsRepTest : public ::testing::Test {
 protected:
   void SetUp() override {
