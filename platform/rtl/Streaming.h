@@ -37,7 +37,6 @@ inline constexpr const char* ComponentNotFound = "Component %s not found";
 inline constexpr const char* EndOfFileExpected = "End of file expected";
 }  // namespace StreamMsg
 
-class TFormLexer;
 struct TReadSession;
 
 // Writes values in form-file syntax. Published properties are written by
