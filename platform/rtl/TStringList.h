@@ -92,6 +92,8 @@ public:
   // Copies the lines and objects of any TStrings (Delimiter, QuoteChar and a
   // sorted list's own settings stay as they are).
   void Assign(const TPersistent& source) override;
+  // Streams the lines as the list property "Strings" (not written when empty).
+  void DefineProperties(TFiler& filer) override;
 
   // Answers <0, 0, >0; case-insensitive by the code page unless a descendant says otherwise.
   virtual int CompareStrings(const AnsiString& a, const AnsiString& b) const;
