@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "Streaming.h"
+#include "TStringList.h"
 
 namespace {
 
@@ -42,30 +43,6 @@ BEGIN_CLASS(TStreamFont) {
   b.Property("Style", &TStreamFont::FStyle, &TStreamFont::FStyle).Default(TStreamAnchors{});
 }
 
-// Lines streamed the way a string list does it, through DefineProperties.
-class TStreamLines : public TPersistent {
-  DECLARE_CLASS(TStreamLines, TPersistent)
-public:
-  std::vector<AnsiString> Items;
-  void DefineProperties(TFiler& filer) override {
-    filer.DefineProperty(
-        "Strings",
-        [this](TReader& r) {
-          Items.clear();
-          r.ReadListBegin();
-          while (!r.EndOfList()) Items.push_back(r.ReadString());
-          r.ReadListEnd();
-        },
-        [this](TWriter& w) {
-          w.WriteListBegin();
-          for (const AnsiString& s : Items) w.WriteString(s);
-          w.WriteListEnd();
-        },
-        !Items.empty());
-  }
-};
-BEGIN_CLASS(TStreamLines) {}
-
 class TStreamPicture : public TPersistent {
   DECLARE_CLASS(TStreamPicture, TPersistent)
 public:
@@ -95,7 +72,7 @@ public:
   AnsiString GetCaption() const { return FCaption; }
   void SetCaption(const AnsiString& s) { FCaption = s; }
   TStreamFont* GetFont() const { return FFont.get(); }
-  TStreamLines* GetLines() const { return FLines.get(); }
+  TStringList* GetLines() const { return FLines.get(); }
   TStreamPicture* GetPicture() const { return FPicture.get(); }
 
   bool HasParent() const override { return true; }
@@ -119,7 +96,7 @@ public:
   TStreamAlign FAlign = saNone;
   TStreamAnchors FAnchors{sakLeft, sakTop};
   std::unique_ptr<TStreamFont> FFont = std::make_unique<TStreamFont>();
-  std::unique_ptr<TStreamLines> FLines = std::make_unique<TStreamLines>();
+  std::unique_ptr<TStringList> FLines = std::make_unique<TStringList>();
   std::unique_ptr<TStreamPicture> FPicture = std::make_unique<TStreamPicture>();
   TComponent* FBuddy = nullptr;
   TEvent<TObject*> FOnClick;
@@ -222,7 +199,8 @@ TEST_F(StreamingTest, SmallTreeIsWrittenExactly) {
   button1->FCaption = "OK";
   button1->FAnchors = TStreamAnchors{sakLeft, sakBottom};
   button1->FFont->FSize = 10;
-  button1->FLines->Items = {"select *", "from t"};
+  button1->FLines->Add("select *");
+  button1->FLines->Add("from t");
   button1->FBuddy = button2;
   Bind(button1, &form);
   button2->FVisible = false;
@@ -278,7 +256,8 @@ TEST_F(StreamingTest, RoundTripKeepsEveryPropertyKind) {
   w->FFont->FSize = 12;
   w->FFont->FName = "";
   w->FFont->FStyle = TStreamAnchors{sakRight};
-  w->FLines->Items = {"one", "", "it's", AnsiString(70, 'y')};
+  for (const AnsiString& line : {AnsiString("one"), AnsiString(), AnsiString("it's"), AnsiString(70, 'y')})
+    w->FLines->Add(line);
   for (int i = 0; i < 100; ++i) w->FPicture->Bytes += char(i * 7);
   w->FBuddy = last;  // forward: Last is read after W
   Bind(w, form);
@@ -314,7 +293,7 @@ TEST_F(StreamingTest, RoundTripKeepsEveryPropertyKind) {
   EXPECT_EQ(w2->FFont->FSize, 12);
   EXPECT_EQ(w2->FFont->FName, "");
   EXPECT_EQ(w2->FFont->FStyle, TStreamAnchors{sakRight});
-  EXPECT_EQ(w2->FLines->Items, w->FLines->Items);
+  EXPECT_TRUE(w2->FLines->Equals(*w->FLines)) << w2->FLines->Text();
   EXPECT_EQ(w2->FPicture->Bytes, w->FPicture->Bytes);
   EXPECT_EQ(w2->FBuddy, last2);
   EXPECT_EQ(last2->FBuddy, target2);
@@ -516,7 +495,7 @@ TEST_F(StreamingTest, ReaderAcceptsWindowsLineEndsAndFreeSpacing) {
   EXPECT_EQ(x->FCaption, "ab");
   EXPECT_EQ(x->FAnchors, (TStreamAnchors{sakTop, sakRight}));
   EXPECT_EQ(x->FCount, 255);
-  EXPECT_TRUE(x->FLines->Items.empty());
+  EXPECT_EQ(x->FLines->Count(), 0);
 }
 
 TEST_F(StreamingTest, SelectedComponentsCopyToAnotherOwner) {
