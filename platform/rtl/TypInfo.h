@@ -111,7 +111,10 @@ template <class... Args> class TEvent {
 public:
   using THandler = std::function<void(Args...)>;
   TEvent() = default;
-  TEvent(THandler handler) : Handler(std::move(handler)) {}  // NOLINT: closures convert
+  // Any callable converts, so `OnChange = [&](TObject*) { ... };` binds a closure.
+  template <class F>
+    requires(std::is_constructible_v<THandler, F> && !std::is_same_v<std::remove_cvref_t<F>, TEvent>)
+  TEvent(F&& handler) : Handler(std::forward<F>(handler)) {}  // NOLINT: closures convert
   explicit operator bool() const { return bool(Handler); }
   void operator()(Args... args) const { if (Handler) Handler(args...); }
   void Clear() { Handler = nullptr; HandlerObject = nullptr; HandlerName.clear(); }

@@ -216,3 +216,14 @@ TEST(ComponentTest, ClassRegistryFindsByNameWithoutCase) {
 }
 
 }  // namespace
+
+namespace {
+TEST(ComponentTest, ClosuresAssignToEventsWithoutHandlerName) {
+  TProbe p(nullptr);
+  int calls = 0;
+  p.FOnClick = [&](TObject*) { ++calls; };
+  p.FOnClick(&p);
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(GetMethodProp(&p, TProbe::StaticClass().FindProp("OnClick")).Name.empty());
+}
+}  // namespace
