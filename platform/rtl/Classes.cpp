@@ -129,9 +129,24 @@ TComponent* TComponent::Components(int index) const {
 
 TComponent* TComponent::FindComponent(const AnsiString& name) const {
   if (name.empty()) return nullptr;
-  for (TComponent* c : FComponents)
-    if (SameText(c->FName, name)) return c;
-  return nullptr;
+  auto it = FNameIndex.find(UpperCase(name));
+  return it == FNameIndex.end() ? nullptr : it->second;
+}
+
+void TComponent::IndexName(TComponent* component, bool add) {
+  if (component->FName.empty()) return;
+  const AnsiString key = UpperCase(component->FName);
+  if (add) {
+    FNameIndex[key] = component;
+  } else if (auto it = FNameIndex.find(key); it != FNameIndex.end() && it->second == component) {
+    FNameIndex.erase(it);
+  }
+}
+
+void TComponent::ChangeName(const AnsiString& name) {
+  if (FOwner) FOwner->IndexName(this, false);
+  FName = name;
+  if (FOwner) FOwner->IndexName(this, true);
 }
 
 int TComponent::ComponentIndex() const {
@@ -173,6 +188,7 @@ void TComponent::InsertComponent(TComponent* component) {
   if (component->FOwner) component->FOwner->RemoveComponent(component);
   FComponents.push_back(component);
   component->FOwner = this;
+  IndexName(component, true);
   Notification(component, opInsert);
 }
 
@@ -180,6 +196,7 @@ void TComponent::RemoveComponent(TComponent* component) {
   if (!component || component->FOwner != this) return;
   auto it = std::find(FComponents.begin(), FComponents.end(), component);
   if (it != FComponents.end()) FComponents.erase(it);
+  IndexName(component, false);
   component->FOwner = nullptr;
   if (!HasState(csDestroying)) Notification(component, opRemove);
 }
@@ -188,6 +205,7 @@ void TComponent::DestroyComponents() {
   while (!FComponents.empty()) {
     TComponent* c = FComponents.back();
     FComponents.pop_back();
+    IndexName(c, false);
     c->FOwner = nullptr;
     delete c;
   }

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 #include "SysUtils.h"
@@ -196,10 +197,13 @@ protected:
   void ValidateRename(TComponent* component, const AnsiString& currentName, const AnsiString& newName) const;
 
 private:
-  void ChangeName(const AnsiString& name) { FName = name; }
+  void ChangeName(const AnsiString& name);
+  void IndexName(TComponent* component, bool add);
   AnsiString FName;
   TComponent* FOwner = nullptr;
   std::vector<TComponent*> FComponents;
+  // Owned components by upper-cased name, so name checks stay fast in large trees.
+  std::unordered_map<AnsiString, TComponent*> FNameIndex;
   std::vector<TComponent*> FFreeNotifies;
   int32_t FTag = 0;
   unsigned FComponentState = 0;

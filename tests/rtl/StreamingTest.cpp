@@ -348,6 +348,20 @@ TEST_F(StreamingTest, ReadingIntoAnExistingRootKeepsItAndAddsChildren) {
   EXPECT_EQ(dynamic_cast<TStreamWidget*>(form.Components(1))->FBuddy, kept);
 }
 
+// Names freed by a rename or a removal can be read again; taken ones cannot.
+TEST_F(StreamingTest, DuplicateCheckFollowsRenamesAndRemovals) {
+  TStreamForm form(nullptr);
+  Make<TStreamWidget>(&form, "A")->SetName("B");
+  std::unique_ptr<TStreamWidget> removed(Make<TStreamWidget>(&form, "C"));
+  form.RemoveComponent(removed.get());
+  ReadComponentFromText("object F: TStreamForm\n  object a: TStreamWidget\n  end\n  object c: TStreamWidget\n  end\nend\n",
+                        &form);
+  EXPECT_EQ(form.ComponentCount(), 3);
+  EXPECT_EQ(form.FindComponent("C")->Owner(), &form);
+  EXPECT_THROW(ReadComponentFromText("object F: TStreamForm\n  object b: TStreamWidget\n  end\nend\n", &form),
+               EReadError);
+}
+
 // Each broken text raises EReadError naming its line, and a failed read
 // leaves no component behind.
 TEST_F(StreamingTest, ErrorsNameTheLine) {
