@@ -18,7 +18,7 @@ const TValueTypeInfo IntegerType{"Integer", {}};
 const TValueTypeInfo BooleanType{"Boolean", {"False", "True"}};
 
 std::shared_ptr<TObjectBridge>& Bridge() {
-  static std::shared_ptr<TObjectBridge> bridge;
+  static std::shared_ptr<TObjectBridge> bridge = MakeRttiObjectBridge();
   return bridge;
 }
 
@@ -83,7 +83,9 @@ AnsiString WithoutBlanks(const AnsiString& text) {
 const char* ValueKindName(TValueKind kind) { return kind < KindNames.size() ? KindNames[kind] : "?"; }
 const char* OperatorName(TOperator op) { return op < OperatorNames.size() ? OperatorNames[op] : "?"; }
 
-void SetObjectBridge(std::shared_ptr<TObjectBridge> bridge) { Bridge() = std::move(bridge); }
+void SetObjectBridge(std::shared_ptr<TObjectBridge> bridge) {
+  Bridge() = bridge ? std::move(bridge) : MakeRttiObjectBridge();
+}
 TObjectBridge* ObjectBridge() { return Bridge().get(); }
 
 // ---------------------------------------------------------------------------

@@ -105,3 +105,6 @@ public:
 private:
   bool FAllowed;
 };
+
+// The bridge over the class library's run-time type information (the default).
+std::shared_ptr<TObjectBridge> MakeRttiObjectBridge();

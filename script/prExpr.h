@@ -44,8 +44,8 @@ struct TValueTypeInfo {
 };
 
 // How the script reaches platform objects: their class names and published
-// properties. The class library installs its bridge; without one no object
-// has properties.
+// properties. The default bridge reads the class library's run-time type
+// information; tests may install their own.
 class TScriptProperty {
 public:
   virtual ~TScriptProperty() = default;
@@ -68,6 +68,7 @@ public:
   virtual std::shared_ptr<const TScriptProperty> FindProperty(TObject* object,
                                                               const AnsiString& name) const = 0;
 };
+// Nullptr restores the default bridge.
 void SetObjectBridge(std::shared_ptr<TObjectBridge> bridge);
 TObjectBridge* ObjectBridge();
 
