@@ -6,12 +6,15 @@
 #include <vector>
 
 #include "CodePage.h"
+#include "ScriptCommands.h"
 #include "prExpr.h"
 
 namespace {
 
 constexpr const char* Usage =
     "usage: vorda --eval EXPR [EXPR ...]\n"
+    "       vorda --run PROGRAM.pr [PROCEDURE]\n"
+    "       vorda --check PROGRAM.pr\n"
     "       vorda --help\n"
     "\n"
     "  --eval EXPR ...  evaluate each expression of the script language in order,\n"
@@ -20,6 +23,16 @@ constexpr const char* Usage =
     "                   expression: the value, a tab and its type name. An error\n"
     "                   prints \"error: \" and the message on standard error and\n"
     "                   makes the exit code 1; the other expressions still run.\n"
+    "  --run PROGRAM.pr [PROCEDURE]\n"
+    "                   run a procedure (default MAIN) of a program text without\n"
+    "                   windows. SHOWMESSAGE texts go to standard output, other\n"
+    "                   messages and questions to standard error; the question\n"
+    "                   \"Do you want to stop program ?\" is answered Yes. Exit code\n"
+    "                   0 when the run ended normally, 1 when it failed or stopped.\n"
+    "  --check PROGRAM.pr\n"
+    "                   check the syntax of the whole program text; on an error\n"
+    "                   print it with \"Error at line: N\" on standard error and\n"
+    "                   exit with 1.\n"
     "  --help           show this text.\n";
 
 void PrintLine(std::FILE* stream, const AnsiString& text) {
@@ -61,6 +74,14 @@ int main(int argc, char** argv) {
   LoadFormatSettingsFromLocale();
   std::setlocale(LC_NUMERIC, "C");
   if (argc >= 2 && std::strcmp(argv[1], "--eval") == 0) return EvaluateAll({argv + 2, argv + argc});
+  const bool run = argc >= 2 && std::strcmp(argv[1], "--run") == 0;
+  const bool check = argc >= 2 && std::strcmp(argv[1], "--check") == 0;
+  if ((run && (argc < 3 || argc > 4)) || (check && argc != 3)) {
+    std::fprintf(stderr, "vorda: %s needs a program file\n%s", argv[1], Usage);
+    return 2;
+  }
+  if (run) return RunProgramFile(argv[2], argc == 4 ? Utf8ToAnsi(argv[3]) : AnsiString());
+  if (check) return CheckProgramFile(argv[2]);
   if (argc >= 2 && std::strcmp(argv[1], "--help") == 0) {
     std::fputs(Usage, stdout);
     return 0;
