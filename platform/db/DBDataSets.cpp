@@ -387,8 +387,6 @@ bool TTable::Exists() { return OpenTableDb()->Connection().TableExists(TableKey(
 void TTable::CreateTable() {
   CheckInactive();
   TSqliteConnection& conn = OpenTableDb()->Connection();
-  if (conn.TableExists(TableKey())) conn.DropTable(TableKey());
-  AnsiString ref = conn.PrepareNewTable(TableKey());
   AnsiString columns;
   for (const TFieldDef& d : FieldDefs().List()) {
     columns += (columns.empty() ? "" : ", ") + QuoteIdent(d.Name);
@@ -396,18 +394,17 @@ void TTable::CreateTable() {
     if (!type.empty()) columns += " " + type;
     if (d.Required) columns += " NOT NULL";
   }
-  for (int i = 0; i < FIndexDefs.Count(); ++i)
-    if (FIndexDefs.Items(i).Options.Contains(ixPrimary))
-      columns += ", PRIMARY KEY (" + JoinQuoted(SplitFieldList(FIndexDefs.Items(i).Fields)) + ")";
-  conn.Execute("CREATE TABLE " + ref + " (" + columns + ")");
-  AnsiString prefix = conn.Kind() == TDriverKind::Standard ? conn.PragmaPrefix(TableKey()) : AnsiString();
+  std::vector<AnsiString> indexes;
+  AnsiString table = QuoteIdent(conn.BareTableName(TableKey()));
   for (int i = 0; i < FIndexDefs.Count(); ++i) {
     const TIndexDef& d = FIndexDefs.Items(i);
-    if (d.Options.Contains(ixPrimary) || d.Name.empty()) continue;
-    conn.Execute(AnsiString("CREATE ") + (d.Options.Contains(ixUnique) ? "UNIQUE " : "") + "INDEX " + prefix +
-                 QuoteIdent(d.Name) + " ON " + QuoteIdent(conn.BareTableName(TableKey())) + " (" +
-                 JoinQuoted(SplitFieldList(d.Fields)) + ")");
+    AnsiString fields = JoinQuoted(SplitFieldList(d.Fields));
+    if (d.Options.Contains(ixPrimary)) columns += ", PRIMARY KEY (" + fields + ")";
+    else if (!d.Name.empty())
+      indexes.push_back(AnsiString("CREATE ") + (d.Options.Contains(ixUnique) ? "UNIQUE " : "") + "INDEX " +
+                        QuoteIdent(d.Name) + " ON " + table + " (" + fields + ")");
   }
+  conn.RecreateTable(TableKey(), columns, indexes);
 }
 
 void TTable::EmptyTable() {

@@ -414,7 +414,7 @@ AnsiString TSqliteConnection::TableRef(const AnsiString& table) {
   return QuoteIdent(name) + "." + QuoteIdent(name);
 }
 
-void TSqliteConnection::DropTable(const AnsiString& table) {
+void TSqliteConnection::DropTable(const AnsiString& table, bool keepFile) {
   if (FKind != TDriverKind::Standard) {
     Execute("DROP TABLE " + QuoteIdent(Trim(table)));
     return;
@@ -422,6 +422,11 @@ void TSqliteConnection::DropTable(const AnsiString& table) {
   AnsiString name = StandardTableName(table);
   AnsiString file = FindTableFile(name);
   if (file.empty()) throw EDatabaseError("no such table: " + name);
+  if (keepFile) {
+    Execute("DROP TABLE " + TableRef(name));
+    return;
+  }
+  // Detaching first: a file still in use stays whole and the error says why.
   Detach(name);
   if (!DeleteFile(file)) throw EDatabaseError("Cannot delete table file " + file);
   DeleteFile(file + "-journal");
@@ -435,4 +440,26 @@ AnsiString TSqliteConnection::PragmaPrefix(const AnsiString& table) {
   if (FKind != TDriverKind::Standard) return "main.";
   TableRef(table);
   return QuoteIdent(StandardTableName(table)) + ".";
+}
+
+void TSqliteConnection::RecreateTable(const AnsiString& table, const AnsiString& columns,
+                                      const std::vector<AnsiString>& indexes) {
+  AnsiString name = BareTableName(table);
+  AnsiString script = "DROP TABLE IF EXISTS " + QuoteIdent(name) + "; CREATE TABLE " + QuoteIdent(name) + " (" +
+                      columns + ");";
+  for (const AnsiString& ix : indexes) script += ix + ";";
+  if (FKind != TDriverKind::Standard) {
+    Execute("BEGIN; " + script + " COMMIT;");
+    return;
+  }
+  AnsiString file = FindTableFile(name);
+  if (file.empty()) file = FLocation + name + ".db";
+  sqlite3* side = OpenHandle(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+  char* err = nullptr;
+  int rc = sqlite3_exec(side, AnsiToDbText("BEGIN; " + script + " COMMIT;").c_str(), nullptr, nullptr, &err);
+  AnsiString msg = err ? DbTextToAnsi(err, std::strlen(err)) : AnsiString();
+  sqlite3_free(err);
+  sqlite3_close_v2(side);
+  if (rc != SQLITE_OK) throw EDatabaseError(msg);
+  if (!Attach(name, file)) throw EDatabaseError("Too many tables in use at once");
 }

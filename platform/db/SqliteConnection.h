@@ -112,8 +112,13 @@ public:
   // The name to use in SQL for a table, quoted and, in a STANDARD
   // directory, qualified by its attached file.
   AnsiString TableRef(const AnsiString& table);
-  // Removes a table (and its file in a STANDARD directory).
-  void DropTable(const AnsiString& table);
+  // Removes a table and, in a STANDARD directory, its file; with keepFile
+  // the emptied file stays for a table of the same name.
+  void DropTable(const AnsiString& table, bool keepFile = false);
+  // Makes the table anew from a column list and index statements written
+  // with bare names. A STANDARD table is rebuilt through a connection of its
+  // own, so statements still reading other tables do not hold it up.
+  void RecreateTable(const AnsiString& table, const AnsiString& columns, const std::vector<AnsiString>& indexes);
   // STANDARD: prepares the file of a new table; answers TableRef.
   AnsiString PrepareNewTable(const AnsiString& table);
 
