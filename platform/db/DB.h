@@ -241,14 +241,22 @@ public:
   int64_t Count() const { return int64_t(FRows.size()); }
   void Append(const TRecord& rec) { FRows.push_back(Pack(rec)); }
   void Insert(int64_t index, const TRecord& rec) { FRows.insert(FRows.begin() + index, Pack(rec)); }
+  // The old bytes stay unused in the arena; edits are rare next to reads.
   void Replace(int64_t index, const TRecord& rec) { FRows[size_t(index)] = Pack(rec); }
   void Erase(int64_t index) { FRows.erase(FRows.begin() + index); }
   void Read(int64_t index, TRecord& rec) const;
-  void Clear() { FRows.clear(); FRows.shrink_to_fit(); }
+  void Clear();
 
 private:
-  static std::string Pack(const TRecord& rec);
-  std::vector<std::string> FRows;
+  struct TSpan {
+    uint32_t Block;
+    uint32_t Length;
+    size_t Offset;
+  };
+  TSpan Pack(const TRecord& rec);
+  // Packed rows one after another in blocks that never move once filled.
+  std::vector<std::string> FBlocks;
+  std::vector<TSpan> FRows;
 };
 
 // A dataset: a cursor over rows with fields, state, navigation and the six
@@ -364,6 +372,7 @@ private:
   bool FFetchedAll = false;
   TRowStore FRows;            // bidirectional only
   TRecord FCurrent;
+  TRecord FFetched;  // the row read last, before it becomes current
   TRecord FEditBuffer;
 };
 

@@ -44,6 +44,7 @@ void TDataSet::SetUniDirectional(bool v) {
 void TDataSet::ResetPosition() {
   FRows.Clear();
   FCurrent.clear();
+  FFetched.clear();
   FEditBuffer.clear();
   FRecNo = -1;
   FCursorRows = 0;
@@ -122,13 +123,12 @@ void TDataSet::SetCell(int index, TCell value) {
 // to reach an earlier one.
 
 bool TDataSet::FetchUpTo(int64_t index) {
-  TRecord rec;
   while (!FFetchedAll && FRows.Count() <= index) {
-    if (!FetchRow(rec)) {
+    if (!FetchRow(FFetched)) {
       FFetchedAll = true;
       break;
     }
-    FRows.Append(rec);
+    FRows.Append(FFetched);
     ++FCursorRows;
   }
   return FRows.Count() > index;
@@ -141,9 +141,14 @@ void TDataSet::FetchAll() {
 bool TDataSet::MoveToIndex(int64_t target) {
   if (target < 0) target = 0;
   if (!FUniDirectional) {
+    int64_t before = FRows.Count();
     bool found = FetchUpTo(target);
     int64_t reached = found ? target : FRows.Count() - 1;
-    if (reached >= 0 && reached != FRecNo) FRows.Read(reached, FCurrent);
+    // The row just read needs no unpacking.
+    if (reached >= 0 && reached != FRecNo) {
+      if (reached == FRows.Count() - 1 && reached >= before) FCurrent.swap(FFetched);
+      else FRows.Read(reached, FCurrent);
+    }
     FRecNo = reached;
     return found;
   }

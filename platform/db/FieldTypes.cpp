@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -179,24 +180,35 @@ AnsiString DateTimeToDbText(TDateTime value, TFieldType type) {
 
 namespace {
 
+// Reads exactly count digits.
+bool Digits(const char*& p, int count, int& value) {
+  value = 0;
+  for (int i = 0; i < count; ++i, ++p) {
+    if (*p < '0' || *p > '9') return false;
+    value = value * 10 + (*p - '0');
+  }
+  return true;
+}
+
+// "h:nn", "hh:nn:ss" or "hh:nn:ss.fff", optionally followed by 'Z'.
 bool ParseTimePart(const char* p, TDateTime& value) {
-  int h = 0, mi = 0, s = 0, n = 0;
-  double frac = 0;
-  if (std::sscanf(p, "%d:%d%n", &h, &mi, &n) < 2) return false;
-  p += n;
+  int h = 0, mi = 0, s = 0, ms = 0;
+  if (!Digits(p, 1, h)) return false;
+  if (*p >= '0' && *p <= '9') h = h * 10 + (*p++ - '0');
+  if (*p++ != ':' || !Digits(p, 2, mi)) return false;
   if (*p == ':') {
-    if (std::sscanf(p, ":%d%n", &s, &n) < 1) return false;
-    p += n;
+    ++p;
+    if (!Digits(p, 2, s)) return false;
     if (*p == '.') {
-      char* end = nullptr;
-      frac = std::strtod(p, &end);
-      p = end;
+      ++p;
+      double scale = 100;
+      double frac = 0;
+      for (; *p >= '0' && *p <= '9'; ++p, scale /= 10) frac += (*p - '0') * scale;
+      ms = std::min(999, int(std::lround(frac)));
     }
   }
   while (*p == ' ') ++p;
   if (*p == 'Z') ++p;
-  int ms = int(std::lround(frac * 1000));
-  if (ms >= 1000) ms = 999;
   return *p == '\0' && TryEncodeTime(h, mi, s, ms, value);
 }
 
@@ -207,15 +219,16 @@ bool TryDbValueToDateTime(const TCell& cell, TDateTime& value) {
   if (cell.Kind == TCell::Float) { value = cell.Real; return true; }
   if (cell.Kind != TCell::Text) return false;
   AnsiString t = Trim(cell.Bytes);
-  int y, mo, d, n = 0;
-  if (std::sscanf(t.c_str(), "%4d-%2d-%2d%n", &y, &mo, &d, &n) == 3 && n == 10) {
+  const char* p = t.c_str();
+  int y, mo, d;
+  if (Digits(p, 4, y) && *p == '-') {
+    ++p;
     TDateTime date;
-    if (!TryEncodeDate(y, mo, d, date)) return false;
-    const char* rest = t.c_str() + n;
-    if (*rest == '\0') { value = date; return true; }
-    if (*rest != ' ' && *rest != 'T') return false;
+    if (!Digits(p, 2, mo) || *p++ != '-' || !Digits(p, 2, d) || !TryEncodeDate(y, mo, d, date)) return false;
+    if (*p == '\0') { value = date; return true; }
+    if (*p != ' ' && *p != 'T') return false;
     TDateTime time;
-    if (!ParseTimePart(rest + 1, time)) return false;
+    if (!ParseTimePart(p + 1, time)) return false;
     value = ComposeDateTime(date, time);
     return true;
   }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -210,45 +211,58 @@ std::vector<AnsiString> ParamNamesOf(const AnsiString& sql) {
 // Packed rows: per cell a kind byte, then 8 bytes for numbers or a 4-byte
 // length and the bytes for texts and blobs.
 
-std::string TRowStore::Pack(const TRecord& rec) {
-  std::string out;
+TRowStore::TSpan TRowStore::Pack(const TRecord& rec) {
+  constexpr size_t BlockSize = 4 << 20;
   size_t size = 0;
-  for (const TCell& c : rec) size += 9 + c.Bytes.size();
-  out.reserve(size);
+  for (const TCell& c : rec) size += 13 + c.Bytes.size();
+  if (FBlocks.empty() || FBlocks.back().size() + size > FBlocks.back().capacity()) {
+    FBlocks.emplace_back();
+    FBlocks.back().reserve(std::max(BlockSize, size));
+  }
+  std::string& data = FBlocks.back();
+  size_t start = data.size();
   for (const TCell& c : rec) {
-    out += char(c.Kind);
+    data += char(c.Kind);
     if (c.Kind == TCell::Integer) {
-      out.append(reinterpret_cast<const char*>(&c.Int), 8);
+      data.append(reinterpret_cast<const char*>(&c.Int), 8);
     } else if (c.Kind == TCell::Float) {
-      out.append(reinterpret_cast<const char*>(&c.Real), 8);
+      data.append(reinterpret_cast<const char*>(&c.Real), 8);
     } else if (c.Kind == TCell::Text || c.Kind == TCell::Blob) {
       uint32_t n = uint32_t(c.Bytes.size());
-      out.append(reinterpret_cast<const char*>(&n), 4);
-      out += c.Bytes;
+      data.append(reinterpret_cast<const char*>(&n), 4);
+      data += c.Bytes;
     }
   }
-  return out;
+  return TSpan{uint32_t(FBlocks.size() - 1), uint32_t(data.size() - start), start};
+}
+
+void TRowStore::Clear() {
+  FBlocks.clear();
+  FBlocks.shrink_to_fit();
+  FRows.clear();
+  FRows.shrink_to_fit();
 }
 
 void TRowStore::Read(int64_t index, TRecord& rec) const {
-  const std::string& row = FRows[size_t(index)];
+  const TSpan span = FRows[size_t(index)];
+  const char* row = FBlocks[span.Block].data() + span.Offset;
   size_t pos = 0;
   size_t i = 0;
-  while (pos < row.size()) {
+  while (pos < span.Length) {
     if (i >= rec.size()) rec.resize(i + 1);
     TCell& c = rec[i++];
     c.Kind = TCell::TKind(row[pos++]);
     if (c.Kind == TCell::Integer) {
-      std::memcpy(&c.Int, row.data() + pos, 8);
+      std::memcpy(&c.Int, row + pos, 8);
       pos += 8;
     } else if (c.Kind == TCell::Float) {
-      std::memcpy(&c.Real, row.data() + pos, 8);
+      std::memcpy(&c.Real, row + pos, 8);
       pos += 8;
     } else if (c.Kind == TCell::Text || c.Kind == TCell::Blob) {
       uint32_t n;
-      std::memcpy(&n, row.data() + pos, 4);
+      std::memcpy(&n, row + pos, 4);
       pos += 4;
-      c.Bytes.assign(row.data() + pos, n);
+      c.Bytes.assign(row + pos, n);
       pos += n;
     }
   }

@@ -207,7 +207,8 @@ namespace {
 
 sqlite3* OpenHandle(const AnsiString& name, int flags) {
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(AnsiToUtf8(name).c_str(), &db, flags, nullptr);
+  // Connections are used by one thread only; no per-call locking needed.
+  int rc = sqlite3_open_v2(AnsiToUtf8(name).c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     AnsiString msg = db ? AnsiString(sqlite3_errmsg(db)) : AnsiString("out of memory");
     sqlite3_close_v2(db);
