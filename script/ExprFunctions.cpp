@@ -26,10 +26,10 @@ constexpr std::array<TGeneralFunction, 82> Functions = {{
     {"COPY", S, "TII", true},
     {"POS", I, "TT", true},
     {"LENGTH", I, "T", true},
-    {"PROP", S, "T|T", false},
-    {"PROPEXIST", B, "T|T", false},
-    {"COMPEXIST", B, "T|T", false},
-    {"CLASSNAME", S, "T|T", false},
+    {"PROP", S, "T|T", true},
+    {"PROPEXIST", B, "T|T", true},
+    {"COMPEXIST", B, "T|T", true},
+    {"CLASSNAME", S, "T|T", true},
     {"CHAR", S, "T", true},
     {"ASCII", I, "T", true},
     {"NUM", S, "TN", true},
@@ -44,7 +44,7 @@ constexpr std::array<TGeneralFunction, 82> Functions = {{
     {"LASTPOS", I, "TT", true},
     {"NEXTPOS", I, "TTN", true},
     {"DELSPACES", S, "T", true},
-    {"FILEEXISTS", B, "T", false},
+    {"FILEEXISTS", B, "T", true},
     {"YEAR", I, "T", true},
     {"MONTH", I, "T", true},
     {"DAY", I, "T", true},
@@ -57,19 +57,19 @@ constexpr std::array<TGeneralFunction, 82> Functions = {{
     {"MODIFY", B, "TT", true},
     {"VARFREE", B, "T", true},
     {"EVAL", S, "T", true},
-    {"TEXTEVAL", S, "T", false},
+    {"TEXTEVAL", S, "T", true},
     {"VARADD", B, "TT", true},
-    {"SHOWMESSAGE", B, "T", false},
-    {"ADDTOC", B, "T", false},
-    {"CLEARC", B, "", false},
-    {"SETC", B, "T", false},
-    {"COUNTC", I, "", false},
-    {"CURRENTDIR", S, "", false},
-    {"ERROR", B, "T", false},
-    {"CREATE_SIMPLE_REPORT", B, "", false},
-    {"CREATE_MASTERDETAIL_REPORT", B, "TT", false},
-    {"CREATE", S, "TT", false},
-    {"INIT", B, "", false},
+    {"SHOWMESSAGE", B, "T", true},
+    {"ADDTOC", B, "T", true},
+    {"CLEARC", B, "", true},
+    {"SETC", B, "T", true},
+    {"COUNTC", I, "", true},
+    {"CURRENTDIR", S, "", true},
+    {"ERROR", B, "T", true},
+    {"CREATE_SIMPLE_REPORT", B, "", true},
+    {"CREATE_MASTERDETAIL_REPORT", B, "TT", true},
+    {"CREATE", S, "TT", true},
+    {"INIT", B, "", true},
     {"STRTODATE", I, "T", true},
     {"STRTOTIME", F, "T", true},
     {"STRTODATETIME", F, "T", true},
@@ -79,29 +79,29 @@ constexpr std::array<TGeneralFunction, 82> Functions = {{
     {"TOLEFT", S, "TTN", true},
     {"TORIGHT", S, "TTN", true},
     {"TOCENTER", S, "TTN", true},
-    {"CREATEFILE", B, "T", false},
-    {"OPENFILE", B, "T", false},
-    {"FILESIZE", I, "", false},
-    {"EOF", B, "", false},
-    {"FILEPOS", I, "", false},
-    {"SEEK", B, "N", false},
-    {"WRITE", B, "T", false},
-    {"WRITELN", B, "T", false},
-    {"READLN", S, "", false},
-    {"READ", S, "N", false},
-    {"CLOSEFILE", B, "", false},
-    {"INPUTCLEAR", B, "", false},
-    {"INPUTBEGIN", B, "", false},
-    {"INPUTEND", B, "", false},
-    {"INPUTOK", B, "", false},
-    {"INPUTFIELD", B, "N", false},
-    {"RUN", B, "TBB", false},
-    {"PROCESSMESSAGES", B, "", false},
-    {"HOURGLASS", B, "", false},
-    {"DEFAULT", B, "", false},
-    {"CLOSEALL", B, "", false},
-    {"TOCLIPBOARD", B, "T", false},
-    {"SETMODIFY", B, "L", false},
+    {"CREATEFILE", B, "T", true},
+    {"OPENFILE", B, "T", true},
+    {"FILESIZE", I, "", true},
+    {"EOF", B, "", true},
+    {"FILEPOS", I, "", true},
+    {"SEEK", B, "N", true},
+    {"WRITE", B, "T", true},
+    {"WRITELN", B, "T", true},
+    {"READLN", S, "", true},
+    {"READ", S, "N", true},
+    {"CLOSEFILE", B, "", true},
+    {"INPUTCLEAR", B, "", true},
+    {"INPUTBEGIN", B, "", true},
+    {"INPUTEND", B, "", true},
+    {"INPUTOK", B, "", true},
+    {"INPUTFIELD", B, "N", true},
+    {"RUN", B, "TBB", true},
+    {"PROCESSMESSAGES", B, "", true},
+    {"HOURGLASS", B, "", true},
+    {"DEFAULT", B, "", true},
+    {"CLOSEALL", B, "", true},
+    {"TOCLIPBOARD", B, "T", true},
+    {"SETMODIFY", B, "L", true},
 }};
 
 enum : int {
@@ -239,8 +239,7 @@ std::vector<AnsiString> SplitNames(AnsiString names) {
 
 bool Modify(const AnsiString& name, const AnsiString& value) {
   if (name.find('.') != AnsiString::npos) {
-    ReportScriptErrorFmt(ExprMsg::NotAvailable, {"MODIFY"});
-    return false;
+    return ModifyProperty(name, value);
   }
   TExprVar& vars = GlobalExprVar();
   if (!vars.VariableExists(name)) {
@@ -423,7 +422,7 @@ AnsiString TStringExpression::EvalString() {
       const TPad side = FNumber == fnToLeft ? TPad::Left : FNumber == fnToRight ? TPad::Right : TPad::Center;
       return Padded(s, fill, Int(2), side);
     }
-    default: return AnsiString();
+    default: return EvalGeneralString(FNumber, *this);
   }
 }
 
@@ -453,7 +452,7 @@ int32_t TStringExpression::EvalInteger() {
     case fnDateSepar: return static_cast<unsigned char>(FormatSettings().DateSeparator);
     case fnDecimalSepar: return static_cast<unsigned char>(FormatSettings().DecimalSeparator);
     case fnStrToDate: return TruncToInt32(StrToDate(Text(0)));
-    default: return 0;
+    default: return EvalGeneralInteger(FNumber, *this);
   }
 }
 
@@ -469,6 +468,6 @@ bool TStringExpression::EvalBoolean() {
       const AnsiString names = Text(0);
       return VarAdd(names, Text(1));
     }
-    default: return false;
+    default: return EvalGeneralBoolean(FNumber, *this);
   }
 }

@@ -106,5 +106,13 @@ private:
   bool FAllowed;
 };
 
+// The general functions of components, collected components, the script
+// file, the user interface and the script host, by function number.
+AnsiString EvalGeneralString(int number, TFunction& function);
+int32_t EvalGeneralInteger(int number, TFunction& function);
+bool EvalGeneralBoolean(int number, TFunction& function);
+// MODIFY of a dotted name: writes the property of the default form.
+bool ModifyProperty(const AnsiString& name, const AnsiString& value);
+
 // The bridge over the class library's run-time type information (the default).
 std::shared_ptr<TObjectBridge> MakeRttiObjectBridge();

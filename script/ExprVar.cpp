@@ -1,4 +1,6 @@
 // The script's variable store and the resolution of identifiers without a point.
+#include "E_PropsRep.h"
+#include "ExprMembers.h"
 #include "ExprSupport.h"
 
 namespace {
@@ -64,12 +66,32 @@ int TExprVar::MemberCode(const AnsiString& memberName) {
   return StrToIntDef(code, 0);
 }
 
-IValuePtr TExprVar::ResolveIdentifier(const AnsiString& identifier, TParameterListPtr& /*params*/) {
-  // Paths with a point name components and their members; they are not resolved here.
-  if (identifier.find('.') != AnsiString::npos) return nullptr;
+IValuePtr TExprVar::ResolveIdentifier(const AnsiString& identifier, TParameterListPtr& params) {
+  if (identifier.find('.') != AnsiString::npos) return ResolvePathIdentifier(identifier, params.get());
   auto found = FVariables.find(NormalName(identifier));
   if (found == FVariables.end()) return nullptr;
   return LiteralFromText(found->second.Text, found->second.Kind);
+}
+
+// A dotted name: a property read through property access, or a member
+// keyword performed on the object that owns the last segment.
+IValuePtr TExprVar::ResolvePathIdentifier(const AnsiString& identifier, TParameterList* params) {
+  AnsiString path = NormalName(identifier);
+  AnsiString form = "SELF";
+  TObject* object = ResolveMember(path, form);
+  const AnsiString member = NormalName(path);
+  const int code = MemberCode(member);
+  if (code != 0) return RunMember(object, TMemberCall(identifier, member, code, params));
+  const AnsiString text = GetPropText(identifier, "SELF");
+  // A path without a readable property leaves the last kind behind; its empty
+  // text is a string, never a failed number.
+  if (text.empty()) return LiteralFromText(text, vkString);
+  switch (LastPropKind()) {
+    case pkInteger: return LiteralFromText(text, vkInteger);
+    case pkFloat: return LiteralFromText(text, vkFloat);
+    case pkBoolean: return LiteralFromText(text, vkBoolean);
+    default: return LiteralFromText(text, vkString);
+  }
 }
 
 IValuePtr TExprVar::Resolver(void* context, const AnsiString& identifier, TParameterListPtr& params) {

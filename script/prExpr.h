@@ -384,6 +384,7 @@ private:
     AnsiString Text;
     TValueKind Kind;
   };
+  IValuePtr ResolvePathIdentifier(const AnsiString& identifier, TParameterList* params);
   // Kept sorted by name; one entry carries the value text and the kind.
   std::map<AnsiString, TVariable, std::less<>> FVariables;
 };
