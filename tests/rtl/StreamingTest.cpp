@@ -241,6 +241,7 @@ TEST_F(StreamingTest, RoundTripKeepsEveryPropertyKind) {
   auto* inner = Make<TStreamBox>(form, "Inner", outer);
   auto* w = Make<TStreamWidget>(form, "W", inner);
   auto* last = Make<TStreamWidget>(form, "Last", form);
+  Make<TStreamWidget>(form, "", outer)->FCount = 7;  // unnamed: `object TStreamWidget`
   w->FCaption = AnsiString("tab\there, quote ' and \xE9t\xE9 ") + AnsiString(100, 'x');
   w->FShortName = "short";
   w->FCount = -2147483647 - 1;
@@ -299,6 +300,9 @@ TEST_F(StreamingTest, RoundTripKeepsEveryPropertyKind) {
   EXPECT_EQ(last2->FBuddy, target2);
   EXPECT_EQ(inner2->FLetter, '\t');
   EXPECT_EQ(w2->FParent, inner2);
+  ASSERT_EQ(outer2->Kids.size(), 2u);
+  EXPECT_EQ(outer2->Kids[1]->FCount, 7);
+  EXPECT_EQ(outer2->Kids[1]->Name(), "");
   EXPECT_EQ(inner2->FParent, outer2);
   EXPECT_EQ(last2->FParent, nullptr);
   EXPECT_EQ(w2->FOnClick.HandlerObject, form2);
