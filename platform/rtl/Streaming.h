@@ -83,7 +83,6 @@ private:
   AnsiString FPrefix;  // dotted path of the object whose DefineProperties runs
   int FLevel = 0;      // nesting depth of the current object
   int FListDepth = 0;
-  bool FValueExpected = false;
 };
 
 // Reads values in form-file syntax for DefineProperties callbacks, and whole
