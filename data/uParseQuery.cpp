@@ -1,5 +1,6 @@
 #include "uParseQuery.h"
 
+#include "DBTables.h"
 #include "TStringList.h"
 
 namespace {
@@ -219,3 +220,29 @@ AnsiString GetSQLText() { return SQLParser().GetSQLText(); }
 AnsiString GetSegment(const AnsiString& keyword) { return SQLParser().GetSegment(keyword); }
 void ChangeSegment(const AnsiString& text) { SQLParser().ChangeSegment(text); }
 void AddToWhere(const AnsiString& condition) { SQLParser().AddToWhere(condition); }
+
+int SelectCount(TQuery& query) {
+  TSQLParser& parser = SQLParser();
+  parser.ParseSQL(query.SQL()->Text());
+  // Only a SELECT is counted; anything else would be run for its effects.
+  if (parser.Record(0).Start == 0) return -1;
+  // Counting over the statement as a sub-select also gives the right number for
+  // grouped, distinct and union statements.
+  AnsiString statement = TrimRight(parser.GetSQLText());
+  while (!statement.empty() && (statement.back() == ';' || static_cast<unsigned char>(statement.back()) <= ' '))
+    statement.pop_back();
+  parser.ParseSQL("select Count(*) as xSelCnt from (\r\n" + statement + "\r\n)");
+  try {
+    TQuery counter(nullptr);
+    counter.SetSessionName(query.SessionName());
+    counter.SetDatabaseName(query.DatabaseName());
+    counter.SQL()->SetText(parser.GetSQLText());
+    counter.Params().AssignValues(query.Params());
+    counter.Open();
+    int count = counter.FieldByName("xSelCnt")->AsInteger();
+    counter.Close();
+    return count;
+  } catch (const std::exception&) {
+    return -1;
+  }
+}
