@@ -5,6 +5,7 @@
 #include "CodePage.h"
 
 #include <cmath>
+#include <functional>
 #include <iostream>
 
 #include <zlib.h>
@@ -29,6 +30,37 @@ struct TInflater {
 class EBadData : public Exception {
   using Exception::Exception;
 };
+
+// Inflates one zlib stream of inBytes from the file's position into sink,
+// refusing more than maxOut bytes of output; answers the bytes produced.
+int64_t InflateFrom(TFileHandle& file, int64_t inBytes, int64_t maxOut, size_t piece,
+                    const std::function<void(const uint8_t*, size_t)>& sink) {
+  TInflater inf;
+  if (!inf.ok) throw EBadData("zlib");
+  std::vector<uint8_t> in(piece), out(piece);
+  int64_t inLeft = inBytes, produced = 0;
+  int rc = Z_OK;
+  while (rc != Z_STREAM_END) {
+    if (inf.z.avail_in == 0) {
+      if (inLeft == 0) throw EBadData("short");
+      size_t n = size_t(std::min<int64_t>(inLeft, int64_t(in.size())));
+      file.ReadExact(in.data(), n);
+      inLeft -= int64_t(n);
+      inf.z.next_in = in.data();
+      inf.z.avail_in = uInt(n);
+    }
+    inf.z.next_out = out.data();
+    inf.z.avail_out = uInt(out.size());
+    rc = inflate(&inf.z, Z_NO_FLUSH);
+    if (rc != Z_OK && rc != Z_STREAM_END) throw EBadData("inflate");
+    size_t have = out.size() - inf.z.avail_out;
+    produced += int64_t(have);
+    if (produced > maxOut) throw EBadData("long");
+    sink(out.data(), have);
+  }
+  return produced;
+}
+
 
 }  // namespace
 
@@ -122,28 +154,10 @@ void TZLBArchive::ReadRegistry(TFileHandle& file, int64_t fileSize) {
     records.resize(size_t(wanted));
     file.ReadExact(records.data(), records.size());
   } else {
-    TInflater inf;
-    if (!inf.ok) throw EBadData("zlib");
-    std::vector<uint8_t> in(ReadPiece), out(ReadPiece);
-    int64_t left = available;
-    int rc = Z_OK;
-    while (rc != Z_STREAM_END) {
-      if (inf.z.avail_in == 0) {
-        if (left == 0) throw EBadData("short");
-        size_t piece = size_t(std::min<int64_t>(left, int64_t(in.size())));
-        file.ReadExact(in.data(), piece);
-        left -= int64_t(piece);
-        inf.z.next_in = in.data();
-        inf.z.avail_in = uInt(piece);
-      }
-      inf.z.next_out = out.data();
-      inf.z.avail_out = uInt(out.size());
-      rc = inflate(&inf.z, Z_NO_FLUSH);
-      if (rc != Z_OK && rc != Z_STREAM_END) throw EBadData("inflate");
-      size_t have = out.size() - inf.z.avail_out;
-      if (int64_t(records.size() + have) > wanted) throw EBadData("long");
-      records.insert(records.end(), out.data(), out.data() + have);
-    }
+    records.reserve(size_t(std::min<int64_t>(wanted, 1 << 20)));
+    InflateFrom(file, available, wanted, ReadPiece, [&](const uint8_t* data, size_t size) {
+      records.insert(records.end(), data, data + size);
+    });
     if (int64_t(records.size()) != wanted) throw EBadData("count");
   }
   FEntries.reserve(size_t(t.Count));
@@ -267,30 +281,11 @@ bool TZLBArchive::ExtractToStream(int Index, TByteSink& Target) {
         left -= int64_t(piece);
       }
     } else {
-      TInflater inf;
-      if (!inf.ok) throw EBadData("zlib");
-      int64_t inLeft = e.StoredSize, outLeft = e.FileSize;
-      int rc = Z_OK;
-      while (rc != Z_STREAM_END) {
-        if (inf.z.avail_in == 0) {
-          if (inLeft == 0) throw EBadData("short");
-          size_t piece = size_t(std::min<int64_t>(inLeft, int64_t(in.size())));
-          file.ReadExact(in.data(), piece);
-          inLeft -= int64_t(piece);
-          inf.z.next_in = in.data();
-          inf.z.avail_in = uInt(piece);
-        }
-        inf.z.next_out = out.data();
-        inf.z.avail_out = uInt(out.size());
-        rc = inflate(&inf.z, Z_NO_FLUSH);
-        if (rc != Z_OK && rc != Z_STREAM_END) throw EBadData("inflate");
-        size_t have = out.size() - inf.z.avail_out;
-        if (int64_t(have) > outLeft) throw EBadData("long");
-        outLeft -= int64_t(have);
-        if (CheckCRC) crc = UpdateCRC32(crc, out.data(), have);
-        Target.Write(out.data(), have);
-      }
-      if (outLeft != 0) throw EBadData("count");
+      int64_t written = InflateFrom(file, e.StoredSize, e.FileSize, CopyPiece, [&](const uint8_t* data, size_t size) {
+        if (CheckCRC) crc = UpdateCRC32(crc, data, size);
+        Target.Write(data, size);
+      });
+      if (written != e.FileSize) throw EBadData("count");
     }
   } catch (const EArchiveError&) {
     throw;
